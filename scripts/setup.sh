@@ -13,6 +13,7 @@ packages=(
   googletest
   fonts-wqy-microhei
   dpkg-dev
+  locales
   imagemagick
 )
 
@@ -67,6 +68,12 @@ if [ ! -f "$prefix/lib/libjpeg.a" ]; then
   cmake --build "$src/build" >/dev/null
   cmake --install "$src/build" >/dev/null
   rm -rf "$src"
+fi
+
+# Wine maps Windows file names to Unix ones in the C library's character set:
+# without this locale, names outside ASCII cannot be created.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+  sudo_ localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
 
 # The Wine prefix the programs and tests run in (Chinese locale, see wine-run).
