@@ -268,7 +268,10 @@ std::string create_response_file(const Host& host,
 Command use_response_file(const Command& command, const std::string& file) {
   Command result = command;
   result.argv.resize(command.first);
-  result.argv.push_back('@' + file);
+  // A temporary folder with a blank in it (common in user profiles) must
+  // not cut the argument in two.
+  std::string arg = '@' + file;
+  result.argv.push_back(arg.find(' ') == std::string::npos ? arg : '"' + arg + '"');
   return result;
 }
 

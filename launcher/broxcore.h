@@ -103,7 +103,8 @@ enum class Creation { created, exists, failed };
 std::string create_response_file(const Host& host,
                                  const std::function<Creation(const std::string&)>& create);
 
-// The vector with the tool's arguments replaced by "@" + `file`.
+// The vector with the tool's arguments replaced by "@" + `file`, wrapped in
+// double quotes when it holds a space.
 Command use_response_file(const Command& command, const std::string& file);
 
 // The child's command line: the entries joined by single spaces.

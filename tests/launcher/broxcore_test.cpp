@@ -372,6 +372,8 @@ TEST(ResponseFile, HoldsTheToolArgumentsAndReplacesThem) {
   brox::Command used = brox::use_response_file(command, "C:\\t\\brox_2");
   EXPECT_EQ(brox::command_line(used), "j.exe -classpath cp Main @C:\\t\\brox_2");
   EXPECT_EQ(used.first, 4u);
+  EXPECT_EQ(brox::command_line(brox::use_response_file(command, "C:\\my tmp\\brox_2")),
+            "j.exe -classpath cp Main \"@C:\\my tmp\\brox_2\"");
 }
 
 TEST(CommandLine, JoinsWithSingleSpacesAddingNoQuotes) {
