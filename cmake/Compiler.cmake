@@ -12,6 +12,12 @@ if(MSVC)
 else()
   set(KORVANE_WARNINGS -Wall -Wextra -Werror)
   set(KORVANE_DEFINES)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
+     AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 14)
+    # GCC 12 and 13 report -Wrestrict for plain std::string concatenation at
+    # -O2 and above (GCC bug 105329): a false alarm in libstdc++ itself.
+    list(APPEND KORVANE_WARNINGS -Wno-restrict)
+  endif()
 endif()
 
 if(WIN32)
