@@ -42,6 +42,11 @@ std::wstring ProgramFolder() {
 std::wstring StateFolder() {
   std::wstring folder = Environment(L"ZEMBLOR_SIM_STATE");
   if (folder.empty()) return ProgramFolder() + L"handheld";
+  // korvane's scripts change the current folder; a relative state folder is
+  // taken from the program's folder so that every command finds the same one.
+  bool absolute =
+      folder[0] == L'\\' || folder[0] == L'/' || (folder.size() > 1 && folder[1] == L':');
+  if (!absolute) folder = ProgramFolder() + folder;
   while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
   return folder;
 }
