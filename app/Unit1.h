@@ -1,0 +1,152 @@
+#pragma once
+// The main window: every control of its six tabs, its state, its handlers.
+// The frame (Unit1.cpp) creates the window and routes events; the handlers of
+// each tab live in a file of their own.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+#include "RichEdit.h"
+#include "korvane/run_outcome.h"
+
+namespace korvane {
+
+class TForm1 {
+ public:
+  // Shows a message box and returns the button pressed (IDOK, IDCANCEL).
+  using MessageBoxFn =
+      std::function<int(const std::string& text, const std::string& caption, UINT flags)>;
+
+  // appFolder ends with a backslash; an empty one means the folder of the
+  // running program.
+  explicit TForm1(std::string appFolder = {});
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Creates the window and all controls, then runs FormCreate.
+  void Create();
+  void Show(int showCommand) const;
+
+  HWND Handle = nullptr;
+  // Every message box goes through here, so that tests can answer them.
+  MessageBoxFn Ask;
+
+  const std::string& AppFolder() const { return app_; }
+  const std::string& Title() const { return title_; }
+
+  // ---- controls, named as in the window's layout ----
+  TPageControl PageControl1;
+  TTabSheet TabSheet1, TabSheet2, TabSheet3, TabSheet6, TabSheet4, TabSheet5;
+  TRichEdit RichEdit1;
+  TLabel Label1, Label2;
+
+  // TabSheet1: module management
+  TControl advstringgrid1;
+  TGroupBox GroupBox5, GroupBox6;
+  TButton Button7, Button10, Button9, Button8, Button11;
+  TCheckBox CheckBox3;
+  TLabel Label20, Label21;
+
+  // TabSheet2: other device functions
+  TGroupBox GroupBox7, GroupBox3, GroupBox4, GroupBox2, GroupBox1, GroupBox10;
+  TButton Button12, Button5, Button6, Button13, Button4, Button3;
+  TCheckBox CheckBox1, CheckBox2;
+  TLabel Label3;
+  TButton Button16, Button17, Button18;
+
+  // TabSheet3: screenshots
+  TPanel Panel1;
+  TImage Image1;
+  TButton Button1;
+  TLabel Label5, Label6, Label7;
+
+  // TabSheet6: build tools
+  TGroupBox GroupBox9, GroupBox8;
+  TButton Button14, Button15, Button2;
+  TCheckBox CheckBox4, CheckBox5;
+  TLabel Label19, Label14, Label15, Label16, Label17, Label18;
+  TEdit Edit6, Edit2, Edit3, Edit4, Edit5;
+
+  // TabSheet4: settings
+  TGroupBox GroupBox11, GroupBox12, GroupBox13, GroupBox14;
+  TLabel Label4, Label23, Label24;
+  TEdit Edit1, Edit7, Edit8;
+  TCheckBox CheckBox6, CheckBox7;
+  TButton Button19, Button20, Button22, Button23, Button21;
+
+  // TabSheet5: about
+  TLabel Label8, Label9, Label10, Label22, Label11, Label12, Label13;
+  TImage Image2;
+
+  // ---- state ----
+  int StatusBufferSize = 0;
+  std::string BrowseStartFolder;
+  bool RangePending = false;
+  int RangeAnchorRow = 0;
+  bool RangeState = false;
+  int RangeEndRow = 0;
+  std::string InstallFolder;
+  std::string JarFileName;
+  std::string CodFileName;
+
+  // ---- handlers ----
+  void FormCreate();
+  void FormDestroy();
+  void Timer1Timer();
+  // TabSheet2
+  void Button12Click();
+  void Button5Click();
+  void Button6Click();
+  void Button13Click();
+  void Button4Click();
+  void Button3Click();
+  void CheckBox1Click();
+  void CheckBox2Click();
+
+  // ---- the command runner ----
+  // Runs a program hidden and appends what it printed to the status pane.
+  void RunCaptured(const std::string& commandLine);
+  // Runs a program in a console of its own (show state 0 hidden, 5 shown).
+  RunOutcome RunAndWait(const std::string& commandLine, int showState);
+  // Composes nothing: saves the pane, which holds exactly the script, as
+  // <app> + base + ".rtf" and as the batch file <app> + base + ".bat".
+  void SaveScript(const std::string& base);
+  // Appends a completion line, followed by a failure line when the program
+  // could not start or failed.
+  void AppendCompletion(const std::string& line, const RunOutcome& outcome);
+
+  // <app> + "zemblor", written as a command line needs it.
+  std::string Zemblor() const;
+
+  // Runs one handler; an error it raises ends it and shows the error box.
+  void Dispatch(void (TForm1::*handler)());
+  void ShowErrorBox(const std::string& text);
+
+ private:
+  struct Placed;
+  static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void LayoutControls();
+  void CreateFonts();
+  void ShowPage(int index) const;
+  void OnCommand(int id, int code);
+  int Scale(int pixels) const;
+
+  std::string app_;
+  std::string title_;
+  UINT dpi_ = 96;
+  HFONT font_ = nullptr;
+  HFONT titleFont_ = nullptr;
+  HBRUSH faceBrush_ = nullptr;
+  HBITMAP aboutPicture_ = nullptr;
+  std::vector<Placed> placed_;
+};
+
+}  // namespace korvane
