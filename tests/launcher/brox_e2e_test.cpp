@@ -152,7 +152,7 @@ const char* const launcher_variables[] = {"PATH",
                                           "QOR_PELL_DIR",
                                           "BROX_DOUBLE_RECORD",
                                           "BROX_DOUBLE_EXIT",
-                                          "BROX_DOUBLE_SLEEP"};
+                                          "BROX_DOUBLE_WAIT"};
 
 struct NoCase {
   bool operator()(const std::string& a, const std::string& b) const {
@@ -507,12 +507,23 @@ TEST_F(Brox, EndsWithTheToolsExitCode) {
 TEST_F(Brox, LaunchersStartedTogetherEachGetTheirOwnResponseFile) {
   const std::string taken = expand(R"({tmp}\brox_2)");
   write_file(taken, "someone else's\r\n");
+  // The runtimes hold on until all three have written down what they got, so
+  // all three response files exist at the same time.
+  const std::string event_name = "brox_e2e_release_" + std::to_string(GetCurrentProcessId());
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, widen(event_name).c_str());
   std::vector<Started> started;
   for (int i = 0; i < 3; ++i) {
     started.push_back(start(R"({app}\brox)", {"-jswat", "run" + std::to_string(i)},
-                            with(debugger_env, {{"BROX_DOUBLE_SLEEP", "500"}}),
+                            with(debugger_env, {{"BROX_DOUBLE_WAIT", event_name}}),
                             expand("{root}\\record" + std::to_string(i) + ".txt")));
   }
+  for (int waited = 0; waited < 600; ++waited) {
+    bool all = true;
+    for (const Started& s : started) all = all && !read_file(s.record_file).empty();
+    if (all) break;
+    Sleep(100);
+  }
+  SetEvent(release);
   Words names;
   for (std::size_t i = 0; i < started.size(); ++i) {
     Outcome result = finish(started[i]);
@@ -522,6 +533,7 @@ TEST_F(Brox, LaunchersStartedTogetherEachGetTheirOwnResponseFile) {
                 ElementsAreArray({expand(R"(-exepath="{app}")"), std::string("-noloadtool"),
                                   "run" + std::to_string(i)}));
     EXPECT_NE(result.record.response, taken);
+    EXPECT_TRUE(result.record.response_existed);
     names.push_back(result.record.response);
   }
   std::sort(names.begin(), names.end());
@@ -529,6 +541,7 @@ TEST_F(Brox, LaunchersStartedTogetherEachGetTheirOwnResponseFile) {
   EXPECT_EQ(read_file(taken), "someone else's\r\n");
   EXPECT_THAT(folder_entries(expand("{tmp}")), ElementsAreArray({std::string("brox_2")}));
   DeleteFileW(widen(taken).c_str());
+  CloseHandle(release);
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 //   response <file> exists|missing     for an argument "@file"
 //   line <text>                        each CR LF line of that file (ANSI)
 //   rest <text>                        what follows the last CR LF, if any
-// It then sleeps BROX_DOUBLE_SLEEP milliseconds and exits with the code in
-// BROX_DOUBLE_EXIT (decimal or 0x hex; 0 when unset).
+// It then waits (a minute at most) for the named event BROX_DOUBLE_WAIT to be
+// set, if given, and exits with the code in BROX_DOUBLE_EXIT (decimal or 0x
+// hex; 0 when unset).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -96,8 +97,11 @@ void record(const std::wstring& file) {
 int main() {
   std::wstring file = env(L"BROX_DOUBLE_RECORD");
   if (!file.empty()) record(file);
-  std::wstring sleep = env(L"BROX_DOUBLE_SLEEP");
-  if (!sleep.empty()) Sleep(static_cast<DWORD>(std::wcstoul(sleep.c_str(), nullptr, 10)));
+  std::wstring wait = env(L"BROX_DOUBLE_WAIT");
+  if (HANDLE event = wait.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, wait.c_str())) {
+    WaitForSingleObject(event, 60000);
+    CloseHandle(event);
+  }
   std::wstring code = env(L"BROX_DOUBLE_EXIT");
   ExitProcess(code.empty() ? 0 : static_cast<UINT>(std::wcstoul(code.c_str(), nullptr, 0)));
 }
