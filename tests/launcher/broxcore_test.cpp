@@ -352,7 +352,7 @@ TEST(BuildCommand, AssemblesTheRuntimesArguments) {
 
 brox::Command command_with(const std::string& program, std::size_t tool_args) {
   brox::Command command{{program, "-classpath", "cp", "Main"}, 4};
-  for (std::size_t i = 0; i < tool_args; ++i) command.argv.push_back("arg" + std::to_string(i * 7));
+  for (std::size_t i = 0; i < tool_args; ++i) command.argv.push_back("arg" + std::to_string(i));
   return command;
 }
 
