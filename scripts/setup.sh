@@ -9,7 +9,7 @@ prefix="$deps/mingw64"
 packages=(
   cmake ninja-build
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth xdotool
   googletest
   fonts-wqy-microhei
   dpkg-dev
