@@ -13,6 +13,7 @@
 #include "korvane/error.h"
 #include "korvane/command_line.h"
 #include "korvane/text.h"
+#include "kwin/grid.h"
 #include "kwin/text.h"
 
 namespace korvane {
@@ -67,6 +68,7 @@ void RegisterClasses() {
   if (registered) return;
   INITCOMMONCONTROLSEX common{sizeof common, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
+  kwin::RegisterGridClass();
   if (!LoadLibraryW(L"msftedit.dll")) throw Error("Cannot load the rich-text edit control");
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW form{};
@@ -117,6 +119,7 @@ TForm1::~TForm1() {
   if (Handle) DestroyWindow(Handle);
   if (font_) DeleteObject(font_);
   if (titleFont_) DeleteObject(titleFont_);
+  if (gridFont_) DeleteObject(gridFont_);
   if (faceBrush_) DeleteObject(faceBrush_);
   if (aboutPicture_) DeleteObject(aboutPicture_);
 }
@@ -152,6 +155,8 @@ void TForm1::CreateFonts() {
   if (titleFont_) DeleteObject(titleFont_);
   font_ = MakeFont(L"MS Sans Serif", -11, dpi_, DEFAULT_CHARSET);
   titleFont_ = MakeFont(L"MS Sans Serif", -21, dpi_, DEFAULT_CHARSET);
+  if (gridFont_) DeleteObject(gridFont_);
+  gridFont_ = MakeFont(L"Tahoma", -11, dpi_, DEFAULT_CHARSET);
 }
 
 void TForm1::CreateControls() {
@@ -171,7 +176,7 @@ void TForm1::CreateControls() {
 
     {&advstringgrid1, K::Grid, &TabSheet1, 0, 0, 345, 345, ""},
     {&GroupBox5, K::Group, &TabSheet1, 0, 347, 345, 57, ""},
-    {&Button7, K::Button, &GroupBox5, 8, 16, 85, 25, "从手机读取"},
+    {&Button7, K::Button, &GroupBox5, 8, 16, 85, 25, "从手机读取", &TForm1::Button7Click},
     {&Button10, K::Button, &GroupBox5, 102, 16, 85, 25, "保存选定"},
     {&Button9, K::Button, &GroupBox5, 200, 16, 85, 25, "删除选定"},
     {&CheckBox3, K::Check, &GroupBox5, 296, 22, 33, 17, "-f", nullptr, true},
@@ -321,6 +326,7 @@ void TForm1::CreateControls() {
         style |= SS_BITMAP | SS_CENTERIMAGE;
         break;
       case Kind::Grid:
+        windowClass = kwin::kGridClass;
         style |= WS_TABSTOP;
         exStyle = WS_EX_CLIENTEDGE;
         break;
@@ -352,6 +358,22 @@ void TForm1::CreateControls() {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   SendMessageW(Label8.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+  // The module grid: a header row, the check-box column (fixed until the
+  // first listing) and the name column.
+  SendMessageW(advstringgrid1.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(gridFont_), FALSE);
+  advstringgrid1.SetDpi(dpi_);
+  advstringgrid1.SetColCount(2);
+  advstringgrid1.SetRowCount(17);
+  advstringgrid1.SetFixedRows(1);
+  advstringgrid1.SetFixedCols(1);
+  advstringgrid1.SetColWidth(0, 20);
+  advstringgrid1.SetColWidth(1, 301);
+  advstringgrid1.SetDefaultRowHeight(20);
+  advstringgrid1.SetEditing(true);
+  advstringgrid1.OnClickCell = [this](int row, int col) { advstringgrid1ClickCell(row, col); };
+  advstringgrid1.OnMouseUp = [this](TMouseButton button, TShiftState shift, int x, int y) {
+    advstringgrid1MouseUp(button, shift, x, y);
+  };
   SendMessageW(RichEdit1.Handle, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
   SendMessageW(RichEdit1.Handle, EM_SETBKGNDCOLOR, 0, RGB(204, 203, 208));
   CHARFORMAT2W format{};
@@ -399,8 +421,12 @@ void TForm1::OnCommand(int id, int code) {
 }
 
 void TForm1::Dispatch(void (TForm1::*handler)()) {
+  Dispatch([this, handler] { (this->*handler)(); });
+}
+
+void TForm1::Dispatch(const std::function<void()>& handler) {
   try {
-    (this->*handler)();
+    handler();
   } catch (const std::exception& error) {
     ShowErrorBox(error.what());
   }
@@ -438,6 +464,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom == PageControl1.Handle && header->code == TCN_SELCHANGE)
         ShowPage(PageControl1.ActivePage());
+      if (header->hwndFrom == advstringgrid1.Handle)
+        Dispatch([this, header] { advstringgrid1.Notify(*header); });
       return 0;
     }
     case WM_CTLCOLORSTATIC:
@@ -456,6 +484,8 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       for (const Placed& p : placed_)
         SendMessageW(p.control->Handle, WM_SETFONT,
                      reinterpret_cast<WPARAM>(p.control == &Label8 ? titleFont_ : font_), FALSE);
+      SendMessageW(advstringgrid1.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(gridFont_), FALSE);
+      advstringgrid1.SetDpi(dpi_);
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(Handle, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,

@@ -11,6 +11,7 @@
 
 #include "Controls.h"
 #include "RichEdit.h"
+#include "StringGrid.h"
 #include "korvane/run_outcome.h"
 
 namespace korvane {
@@ -46,7 +47,7 @@ class TForm1 {
   TLabel Label1, Label2;
 
   // TabSheet1: module management
-  TControl advstringgrid1;
+  TAdvStringGrid advstringgrid1;
   TGroupBox GroupBox5, GroupBox6;
   TButton Button7, Button10, Button9, Button8, Button11;
   TCheckBox CheckBox3;
@@ -98,6 +99,10 @@ class TForm1 {
   void FormCreate();
   void FormDestroy();
   void Timer1Timer();
+  // TabSheet1
+  void Button7Click();
+  void advstringgrid1ClickCell(int ARow, int ACol);
+  void advstringgrid1MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   // TabSheet2
   void Button12Click();
   void Button5Click();
@@ -107,6 +112,14 @@ class TForm1 {
   void Button3Click();
   void CheckBox1Click();
   void CheckBox2Click();
+
+  // ---- the module grid ----
+  // What Button7Click does after the tool's run: shows <app> + "dir.txt" in
+  // the status pane, then parses it into the grid and the two labels.
+  void ShowModuleListing();
+  // The selection: the names of the body rows whose column-0 check box is
+  // checked, top to bottom, without leading and trailing blanks.
+  std::vector<std::string> SelectedNames() const;
 
   // ---- the command runner ----
   // Runs a program hidden and appends what it printed to the status pane.
@@ -125,6 +138,7 @@ class TForm1 {
 
   // Runs one handler; an error it raises ends it and shows the error box.
   void Dispatch(void (TForm1::*handler)());
+  void Dispatch(const std::function<void()>& handler);
   void ShowErrorBox(const std::string& text);
 
  private:
@@ -144,6 +158,7 @@ class TForm1 {
   UINT dpi_ = 96;
   HFONT font_ = nullptr;
   HFONT titleFont_ = nullptr;
+  HFONT gridFont_ = nullptr;
   HBRUSH faceBrush_ = nullptr;
   HBITMAP aboutPicture_ = nullptr;
   std::vector<Placed> placed_;
