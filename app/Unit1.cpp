@@ -236,18 +236,18 @@ void TForm1::CreateControls() {
     {&Edit1, K::Edit, &GroupBox11, 136, 20, 65, 21, "2400"},
     {&GroupBox12, K::Group, &TabSheet4, 8, 96, 337, 81, "COD传送快通道"},
     {&CheckBox6, K::Check, &GroupBox12, 16, 35, 201, 17, "COD文件关联快速传送到HX", nullptr, true},
-    {&Button19, K::Button, &GroupBox12, 224, 30, 75, 25, "确定"},
+    {&Button19, K::Button, &GroupBox12, 224, 30, 75, 25, "确定", &TForm1::Button19Click},
     {&GroupBox13, K::Group, &TabSheet4, 8, 192, 337, 73, "从手机读取模块选项"},
     {&CheckBox7, K::Check, &GroupBox13, 16, 32, 169, 17, "读取时隐藏\"系统模块\"", nullptr, true},
-    {&Button20, K::Button, &GroupBox13, 224, 24, 75, 25, "确定"},
+    {&Button20, K::Button, &GroupBox13, 224, 24, 75, 25, "确定", &TForm1::Button20Click},
     {&GroupBox14, K::Group, &TabSheet4, 8, 280, 337, 137, "文件路径"},
     {&Label23, K::Label, &GroupBox14, 16, 32, 89, 13, "COD保存路径："},
     {&Edit7, K::Edit, &GroupBox14, 112, 26, 193, 21, "Edit7"},
-    {&Button22, K::Button, &GroupBox14, 312, 24, 17, 25, "..."},
+    {&Button22, K::Button, &GroupBox14, 312, 24, 17, 25, "...", &TForm1::Button22Click},
     {&Label24, K::Label, &GroupBox14, 16, 64, 97, 13, "截图保存路径："},
     {&Edit8, K::Edit, &GroupBox14, 112, 59, 193, 21, "Edit8"},
-    {&Button23, K::Button, &GroupBox14, 312, 56, 17, 25, "..."},
-    {&Button21, K::Button, &GroupBox14, 224, 96, 75, 25, "保存"},
+    {&Button23, K::Button, &GroupBox14, 312, 56, 17, 25, "...", &TForm1::Button23Click},
+    {&Button21, K::Button, &GroupBox14, 224, 96, 75, 25, "保存", &TForm1::Button21Click},
 
     {&Label8, K::Label, &TabSheet5, 128, 32, 121, 33, "Korvane"},
     {&Image2, K::Image, &TabSheet5, 72, 88, 217, 105, ""},
@@ -432,6 +432,22 @@ void TForm1::Dispatch(const std::function<void()>& handler) {
   }
 }
 
+// A failing tick shows its error once; while the ticks go on failing, once a
+// second, no further box comes, until one has succeeded. A tick that arrives
+// while an earlier one runs or shows its error box does nothing, so that
+// error boxes never stack up.
+void TForm1::DispatchTick() {
+  if (tickBusy_) return;
+  tickBusy_ = true;
+  try {
+    Timer1Timer();
+    tickFailing_ = false;
+  } catch (const std::exception& error) {
+    if (!std::exchange(tickFailing_, true)) ShowErrorBox(error.what());
+  }
+  tickBusy_ = false;
+}
+
 void TForm1::ShowErrorBox(const std::string& text) {
   Ask(ErrorBoxText(text), title_, MB_OK | MB_ICONERROR);
 }
@@ -476,7 +492,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(faceBrush_);
     }
     case WM_TIMER:
-      if (wParam == kTimer1) Dispatch(&TForm1::Timer1Timer);
+      if (wParam == kTimer1) DispatchTick();
       return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wParam);
@@ -509,6 +525,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TForm1::FormCreate() {
   StatusBufferSize = std::stoi(Strip(Edit1.Text()));
+  ReadSettingsAtStart();
   RangePending = false;
 }
 
@@ -516,8 +533,5 @@ void TForm1::FormDestroy() {
   for (const char* name : {"dir.txt", "ss.txt", "bmp.txt", "jar.txt"})
     if (FileExists(app_ + name)) DeleteFileQuietly(app_ + name);
 }
-
-// The USB presence label is refreshed here once it is watched.
-void TForm1::Timer1Timer() {}
 
 }  // namespace korvane

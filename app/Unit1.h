@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,16 @@ class TForm1 {
   HWND Handle = nullptr;
   // Every message box goes through here, so that tests can answer them.
   MessageBoxFn Ask;
+  // The platform's folder browser, modal over the main window, with
+  // startFolder selected when it is not empty: the folder chosen, or nothing
+  // when cancelled. Tests replace it.
+  std::function<std::optional<std::string>(const std::string& title,
+                                           const std::string& startFolder)>
+      FolderBrowser = [this](const std::string& title, const std::string& startFolder) {
+        return ShowFolderBrowser(Handle, title, startFolder);
+      };
+  // The names of the USB hubs in the order listed; WMI's unless replaced.
+  std::function<std::vector<std::string>()> UsbHubNames = &TForm1::QueryUsbHubNames;
 
   const std::string& AppFolder() const { return app_; }
   const std::string& Title() const { return title_; }
@@ -112,6 +123,27 @@ class TForm1 {
   void Button3Click();
   void CheckBox1Click();
   void CheckBox2Click();
+  // TabSheet4
+  void Button19Click();
+  void Button20Click();
+  void Button21Click();
+  void Button22Click();
+  void Button23Click();
+
+  // ---- settings, Explorer verb, USB hubs ----
+  // The value of key in section "path" of the settings file, "0" when
+  // missing.
+  std::string ReadPathSetting(const std::string& key) const;
+  // Fails with "Unable to write to <settings file>".
+  void WritePathSetting(const std::string& key, const std::string& value) const;
+  // The folder browser with BrowseStartFolder selected.
+  std::optional<std::string> BrowseForFolder(const std::string& title);
+  // Writes, under HKEY_CLASSES_ROOT, extension := fileType, and the verb's
+  // command: command, a blank and "%1" in double quotes.
+  void RegisterFileVerb(const std::string& extension, const std::string& fileType,
+                        const std::string& verb, const std::string& command) const;
+  // Asks WMI for the names of all USB hubs.
+  static std::vector<std::string> QueryUsbHubNames();
 
   // ---- the module grid ----
   // What Button7Click does after the tool's run: shows <app> + "dir.txt" in
@@ -151,6 +183,17 @@ class TForm1 {
   void CreateFonts();
   void ShowPage(int index) const;
   void OnCommand(int id, int code);
+  // Runs Timer1Timer; see the definition for which failures are shown.
+  void DispatchTick();
+  std::string SettingsFile() const;
+  std::string ReadSetting(const std::string& section, const std::string& key) const;
+  void WriteSetting(const std::string& section, const std::string& key,
+                    const std::string& value) const;
+  void ReadSettingsAtStart();
+  // The folder browser with no start folder, quiet about drives not ready.
+  std::optional<std::string> BrowsePlainFolder(const std::string& title);
+  static std::optional<std::string> ShowFolderBrowser(HWND owner, const std::string& title,
+                                                      const std::string& startFolder);
   int Scale(int pixels) const;
 
   std::string app_;
@@ -162,6 +205,8 @@ class TForm1 {
   HBRUSH faceBrush_ = nullptr;
   HBITMAP aboutPicture_ = nullptr;
   std::vector<Placed> placed_;
+  bool tickBusy_ = false;     // a tick is running or showing its error
+  bool tickFailing_ = false;  // the last tick failed and its error was shown
 };
 
 }  // namespace korvane
