@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "kwin/text.h"
@@ -51,6 +52,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 void AppFixture::SetUp() {
+  // As at the program's start: the USB label's ticks use COM.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   root_ = kwin::Narrow(temp) + "korvane-test-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -80,6 +83,7 @@ void AppFixture::TearDown() {
   remove.pFrom = from.c_str();
   remove.fFlags = FOF_NO_UI;
   SHFileOperationW(&remove);
+  CoUninitialize();
 }
 
 void AppFixture::SetOutput(const std::string& bytes) {
