@@ -38,6 +38,23 @@ DWORD CALLBACK WriteToString(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* 
   return 0;
 }
 
+// While it lives, the control records no undo steps. Text put in by the
+// program is not the user's typing to take back, and recording it makes a
+// large insertion many times slower. The default limit returns afterwards.
+class UndoSuspended {
+ public:
+  explicit UndoSuspended(HWND control) : control_(control) {
+    SendMessageW(control_, EM_SETUNDOLIMIT, 0, 0);
+  }
+  UndoSuspended(const UndoSuspended&) = delete;
+  UndoSuspended& operator=(const UndoSuspended&) = delete;
+  ~UndoSuspended() { SendMessageW(control_, EM_SETUNDOLIMIT, kDefaultUndoLimit, 0); }
+
+ private:
+  static constexpr WPARAM kDefaultUndoLimit = 100;
+  HWND control_;
+};
+
 }  // namespace
 
 void TRichEdit::Clear() const { SetWindowTextW(Handle, L""); }
@@ -45,6 +62,7 @@ void TRichEdit::Clear() const { SetWindowTextW(Handle, L""); }
 void TRichEdit::AppendText(const std::wstring& text) const {
   LRESULT end = GetWindowTextLengthW(Handle);
   std::wstring insert = end > 0 ? L"\r" + text : text;
+  UndoSuspended noUndo(Handle);
   SendMessageW(Handle, EM_SETSEL, end, end);
   SendMessageW(Handle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(insert.c_str()));
 }
@@ -91,6 +109,7 @@ std::vector<std::string> TRichEdit::Lines() const {
 
 void TRichEdit::LoadFromFile(const std::string& path) const {
   std::string bytes = ReadFileOrThrow(path);
+  UndoSuspended noUndo(Handle);
   if (IsRichText(bytes)) {
     std::string_view source(bytes);
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadFromString};

@@ -11,7 +11,8 @@
 //   pane      korvane's own captured run (TForm1::RunCaptured) until every
 //             line is in the status pane of a shown main window, painted
 // The row of 0 lines is what starting and ending the child costs.
-// Usage: runner_bench [runs]   (default 5 runs per figure; the median shows)
+// Usage: runner_bench [runs [lines...]]   (default 5 runs of 0, 100000 and
+// 200000 lines; the median shows)
 #include <windows.h>
 
 #include <algorithm>
@@ -140,6 +141,9 @@ int wmain(int argc, wchar_t** argv) {
     return PrintLines(std::wcstoul(argv[2], nullptr, 10));
   }
   int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
+  std::vector<unsigned long> sizes;
+  for (int i = 2; i < argc; ++i) sizes.push_back(std::wcstoul(argv[i], nullptr, 10));
+  if (sizes.empty()) sizes = {0, 100000, 200000};
   wchar_t self[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::string program = korvane::QuoteArg(kwin::Narrow({self, length}));
@@ -150,7 +154,7 @@ int wmain(int argc, wchar_t** argv) {
 
   std::printf("%9s %10s %14s %11s %7s %9s %7s\n", "lines", "bytes", "captured ms", "plain ms",
               "ratio", "pane ms", "ratio");
-  for (unsigned long lines : {0ul, 100000ul, 200000ul}) {
+  for (unsigned long lines : sizes) {
     std::string commandLine = program + " --child " + std::to_string(lines);
     TimeCaptured(commandLine, lines);  // warm-up
     TimePlain(commandLine, lines);
