@@ -69,7 +69,9 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM context) {
   GetWindowThreadProcessId(window, &process);
   wchar_t name[32] = {};
   GetClassNameW(window, name, 32);
-  if (process != found->process || std::wstring(name) != L"TForm1") return TRUE;
+  // Shown only once all its controls exist.
+  if (process != found->process || std::wstring(name) != L"TForm1" || !IsWindowVisible(window))
+    return TRUE;
   found->window = window;
   return FALSE;
 }
