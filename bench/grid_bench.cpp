@@ -19,33 +19,15 @@
 #include <vector>
 
 #include "Unit1.h"
+#include "bench_support.h"
 #include "kwin/text.h"
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Median;
+using bench::Now;
 
-// Committed private memory of the process, counted region by region: Wine
-// reports no private bytes through GetProcessMemoryInfo.
-double PrivateMiB() {
-  double bytes = 0;
-  MEMORY_BASIC_INFORMATION region;
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
-       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-      bytes += static_cast<double>(region.RegionSize);
-  }
-  return bytes / (1024.0 * 1024.0);
-}
+double PrivateMiB() { return bench::CommittedKiB(GetCurrentProcess()) / 1024.0; }
 
 // A listing laid out as the simulated handheld prints it.
 std::string Listing(int modules) {
@@ -65,11 +47,6 @@ std::string Listing(int modules) {
 
 void PaintAll(HWND window) {
   RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 double Most(const std::vector<double>& values) {

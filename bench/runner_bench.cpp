@@ -22,12 +22,16 @@
 #include <vector>
 
 #include "Unit1.h"
+#include "bench_support.h"
 #include "korvane/command_line.h"
 #include "kwin/handle.h"
 #include "kwin/process.h"
 #include "kwin/text.h"
 
 namespace {
+
+using bench::Median;
+using bench::Now;
 
 constexpr DWORD kChunk = 2400;
 
@@ -50,17 +54,6 @@ int PrintLines(unsigned long count) {
   }
   flush();
   return 0;
-}
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 // Milliseconds for one captured run; the output must have all lines.
@@ -127,11 +120,6 @@ double TimePane(korvane::TForm1& form, const std::string& commandLine, unsigned 
     std::exit(1);
   }
   return ms;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace

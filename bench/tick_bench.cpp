@@ -22,22 +22,14 @@
 #include <vector>
 
 #include "Unit1.h"
+#include "bench_support.h"
 #include "kwin/text.h"
 
 namespace {
 
-const UINT_PTR kTimer1 = 1;  // the id of the main window's timer
+using bench::Now;
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+const UINT_PTR kTimer1 = 1;  // the id of the main window's timer
 
 // Wine answers GetProcessHandleCount, GetGuiResources and the private bytes
 // of GetProcessMemoryInfo with 0; the counts that also hold there are the
@@ -55,19 +47,6 @@ DWORD TableHandles() {
   for (UINT_PTR value = 4; value < (1u << 18); value += 4)
     if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
   return count;
-}
-
-// The private memory committed in the process, region by region.
-double CommittedKiB(HANDLE process) {
-  double bytes = 0;
-  MEMORY_BASIC_INFORMATION region;
-  for (const char* at = nullptr;
-       VirtualQueryEx(process, at, &region, sizeof region) == sizeof region;
-       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-      bytes += static_cast<double>(region.RegionSize);
-  }
-  return bytes / 1024.0;
 }
 
 struct WindowCount {
@@ -106,7 +85,7 @@ Counts Count(HANDLE process) {
   memory.cb = sizeof memory;
   GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
   counts.privateKiB = static_cast<double>(memory.PrivateUsage) / 1024.0;
-  counts.committedKiB = CommittedKiB(process);
+  counts.committedKiB = bench::CommittedKiB(process);
   counts.gdi = GetGuiResources(process, GR_GDIOBJECTS);
   counts.user = GetGuiResources(process, GR_USEROBJECTS);
   counts.windows = Windows(GetProcessId(process));
@@ -226,24 +205,6 @@ double SpinCharge() {
   return charged;
 }
 
-struct Search {
-  DWORD process;
-  HWND window;
-};
-
-BOOL CALLBACK FindForm(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (process == search->process && std::wstring(name) == L"TForm1") {
-    search->window = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 int Idle(const std::wstring& program, int seconds) {
   std::wstring folder = program.substr(0, program.find_last_of(L'\\') + 1);
   std::wstring commandLine = L"\"" + program + L"\"";
@@ -259,8 +220,7 @@ int Idle(const std::wstring& program, int seconds) {
   }
   WaitForInputIdle(process.hProcess, 10000);
   Sleep(2000);
-  Search search{process.dwProcessId, nullptr};
-  EnumWindows(FindForm, reinterpret_cast<LPARAM>(&search));
+  HWND window = bench::FindMainWindow(process.dwProcessId, false);
   Counts start = Count(process.hProcess);
   double wallBegin = Now();
   double cpuBegin = ProcessorSeconds(process.hProcess);
@@ -288,12 +248,12 @@ int Idle(const std::wstring& program, int seconds) {
   PrintCounts("start", start);
   PrintCounts("end", end);
   PrintChange(start, end);
-  if (search.window) PostMessageW(search.window, WM_CLOSE, 0, 0);
+  if (window) PostMessageW(window, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
     TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  if (!search.window) {
+  if (!window) {
     std::fprintf(stderr, "korvane's main window was not found\n");
     return 1;
   }
